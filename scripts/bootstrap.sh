@@ -8,7 +8,8 @@ packages=(
   juce-modules-source libeigen3-dev libgtest-dev libgmock-dev libbenchmark-dev
   libasound2-dev libfreetype-dev libx11-dev libxext-dev libxinerama-dev libxrandr-dev
   libxcursor-dev libgl-dev libcurl4-gnutls-dev lv2-dev
-  xvfb xauth fonts-dejavu-core clang-format
+  xvfb xauth fonts-dejavu-core fonts-liberation clang-format
+  python3-numpy python3-pil imagemagick
 )
 
 missing=()

@@ -11,7 +11,7 @@ class BaseProcessor;
 class BaseDsp
 {
 public:
-    explicit BaseDsp(BaseProcessor& owner) : processor(owner) {}
+    explicit BaseDsp(BaseProcessor* owner) : processor(owner) {}
     virtual ~BaseDsp() = default;
 
     BaseDsp(const BaseDsp&) = delete;
@@ -48,6 +48,7 @@ public:
     bool isPlaying = false;
 
 protected:
-    BaseProcessor& processor;
+    // The owning processor; null when the engine runs without a host (tests, benchmarks, tools).
+    BaseProcessor* processor;
 };
 } // namespace QVA
