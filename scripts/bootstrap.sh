@@ -9,7 +9,7 @@ packages=(
   libasound2-dev libfreetype-dev libx11-dev libxext-dev libxinerama-dev libxrandr-dev
   libxcursor-dev libgl-dev libcurl4-gnutls-dev lv2-dev
   xvfb xauth fonts-dejavu-core fonts-liberation clang-format
-  python3-numpy python3-pil imagemagick
+  python3 python3-numpy python3-pil imagemagick
 )
 
 missing=()
