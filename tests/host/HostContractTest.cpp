@@ -203,7 +203,8 @@ TEST_P(HostedOstrel, BypassedBlockIsTheInputDelayedByExactly32Samples)
             input.push_back(buffer.getSample(1, i));
         if (bypass != nullptr)
         {
-            bypass->setValueNotifyingHost(1.0f);
+            // LV2 bypass is the plug-in's "enabled" port, which bypasses at 0.
+            bypass->setValueNotifyingHost(GetParam() == PluginFormat::lv2 ? 0.0f : 1.0f);
             plugin->processBlock(buffer, midi);
         }
         else
