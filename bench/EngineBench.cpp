@@ -1,6 +1,7 @@
 // Engine speed: realtime factor (seconds of audio per CPU second) of stereo processing in 512-sample
 // blocks, and the cost of one side-chain step, the serial chain that bounds the engine.
 #include "OstrelMkIIDsp.h"
+#include "ReferenceEngine.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,10 +13,10 @@ namespace
 {
 constexpr int blockSize = 512;
 
-template <typename Sample> void processStereo(benchmark::State& state)
+template <typename Engine, typename Sample> void processStereo(benchmark::State& state)
 {
     const auto rate = static_cast<double>(state.range(0));
-    QVA::OstrelMkIIDsp engine(nullptr);
+    Engine engine(nullptr);
     engine.setChannelRoles(2, 0);
     engine.prepareToPlay(rate, blockSize, 2, 2);
     engine.parameterChanged(1, 0.7f); // some gain reduction, so every path of the cell is exercised
@@ -54,9 +55,9 @@ template <typename Sample> void processStereo(benchmark::State& state)
                                                     benchmark::Counter::kIsIterationInvariantRate);
 }
 
-void sideChainStep(benchmark::State& state)
+template <typename Engine> void sideChainStep(benchmark::State& state)
 {
-    QVA::OstrelMkIIDsp engine(nullptr);
+    Engine engine(nullptr);
     engine.prepareToPlay(48000.0, blockSize, 2, 2);
     engine.parameterChanged(1, 0.7f);
     constexpr int steps = 4096;
@@ -76,8 +77,23 @@ void sideChainStep(benchmark::State& state)
 }
 } // namespace
 
-BENCHMARK(processStereo<double>)->Arg(44100)->Arg(48000)->Arg(96000)->Unit(benchmark::kMicrosecond);
-BENCHMARK(processStereo<float>)->Arg(48000)->Unit(benchmark::kMicrosecond);
-BENCHMARK(sideChainStep)->Unit(benchmark::kMicrosecond);
+BENCHMARK(processStereo<QVA::OstrelMkIIDsp, double>)
+    ->Name("engine/double")
+    ->Arg(44100)
+    ->Arg(48000)
+    ->Arg(96000)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(processStereo<QVA::OstrelMkIIDsp, float>)
+    ->Name("engine/float")
+    ->Arg(48000)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(processStereo<EngineTest::ReferenceEngine, double>)
+    ->Name("reference/double")
+    ->Arg(48000)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(sideChainStep<QVA::OstrelMkIIDsp>)->Name("sidechain/engine")->Unit(benchmark::kMicrosecond);
+BENCHMARK(sideChainStep<EngineTest::ReferenceEngine>)
+    ->Name("sidechain/reference")
+    ->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();
