@@ -1,6 +1,8 @@
 // The product's answers to the shared layer: its name, version and build, and its resource table.
 #include "qva_gui/Resources.h"
 
+#include <juce_core/juce_core.h>
+
 #if OSTREL_HAVE_RESOURCES
 #include "PluginBinaryData.h"
 #endif
@@ -9,7 +11,8 @@ namespace QVA
 {
 const ProductInfo& getProductInfo()
 {
-    static const ProductInfo info{"Ostrel Mark II", "3.0.0", 336};
+    // Name and version are the plug-in's own, given once in its build description.
+    static const ProductInfo info{JucePlugin_Name, JucePlugin_VersionString, 336};
     return info;
 }
 

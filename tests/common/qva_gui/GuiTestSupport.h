@@ -130,6 +130,19 @@ private:
     juce::int64 time = juce::Time::currentTimeMillis();
 };
 
+// A mouse event as the system would hand it to `component`, for calling a handler directly.
+inline juce::MouseEvent syntheticEvent(juce::Component& component, juce::Point<float> position,
+                                       juce::ModifierKeys mods, int numberOfClicks = 1)
+{
+    const auto now = juce::Time::getCurrentTime();
+    return juce::MouseEvent(juce::Desktop::getInstance().getMainMouseSource(), position, mods,
+                            juce::MouseInputSource::defaultPressure,
+                            juce::MouseInputSource::defaultOrientation,
+                            juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
+                            juce::MouseInputSource::defaultTiltY, &component, &component, now, position, now,
+                            numberOfClicks, false);
+}
+
 // Runs the message loop briefly, so that asynchronous updates (attachments, repaints) arrive.
 inline void pumpMessages(int milliseconds = 50)
 {
