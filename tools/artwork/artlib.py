@@ -8,7 +8,7 @@ import io
 import os
 
 import numpy as np
-from PIL import Image, ImageDraw, ImageFont
+from PIL import Image, ImageDraw, ImageFont, features
 
 # One key light for every picture: from the upper left, in front of the panel.
 LIGHT = np.array([-0.38, -0.50, 0.78], dtype=np.float32)
@@ -368,7 +368,10 @@ def save_png(img, path, quantize=None, dither=False):
     """Save a PNG with maximum zlib effort. quantize: number of palette colours (RGBA-aware)."""
     os.makedirs(os.path.dirname(path), exist_ok=True)
     if quantize:
-        method = Image.FASTOCTREE if img.mode == "RGBA" else Image.MEDIANCUT
+        if features.check("libimagequant"):
+            method = Image.LIBIMAGEQUANT
+        else:
+            method = Image.FASTOCTREE if img.mode == "RGBA" else Image.MEDIANCUT
         img = img.quantize(colors=quantize, method=method,
                            dither=Image.FLOYDSTEINBERG if dither else Image.NONE)
     img.save(path, optimize=True, compress_level=9)

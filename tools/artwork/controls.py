@@ -65,7 +65,7 @@ class RoundKnob:
         th = np.radians(angle_deg)
         phl = self.phi - th
         flute = 0.5 + 0.5 * np.cos(self.flutes * phl)
-        mod = 0.028 * R * flute
+        mod = 0.040 * R * flute
         rb = self.rb - mod
         rt = self.rt - mod
         t = A.clamp01((rb - r) / (rb - rt))
@@ -79,8 +79,8 @@ class RoundKnob:
         along = self.x * np.sin(th) - self.y * np.cos(th)
         perp = self.x * np.cos(th) + self.y * np.sin(th)
         alb = np.broadcast_to(BAKELITE, r.shape + (3,)).copy()
-        ks = np.full(r.shape, 0.55, np.float32)
-        kenv = np.full(r.shape, 0.11, np.float32)
+        ks = np.full(r.shape, 0.30, np.float32)
+        kenv = np.full(r.shape, 0.16, np.float32)
         cap_m = np.zeros(r.shape, bool)
         if self.cap:
             cap_m = r < self.rc
@@ -104,7 +104,8 @@ class RoundKnob:
         alb = np.where(idx[..., None], WHITE_PAINT, alb)
         ks = np.where(idx, 0.2, ks)
         ao = 0.55 + 0.45 * A.smoothstep(0.0, self.ht * 0.8, z)
-        col = A.shade(z, self.stx, self.sty, alb, ks=ks, shininess=70.0, kenv=kenv, ao=ao)
+        col = A.shade(z, self.stx, self.sty, alb, ks=ks, shininess=22.0, kenv=kenv, ao=ao)
+        col = col + A.shade(z, self.stx, self.sty, np.zeros_like(alb), ks=0.35 * (~cap_m), shininess=160.0, ambient=0.0, kd=0.0)
         if self.cap:
             spec = A.shade(z, self.stx, self.sty, np.zeros_like(alb), ks=0.55, kenv=0.0,
                            ambient=0.0, kd=0.0, aniso_tangent=self.tangent, aniso_exp=18.0)
@@ -163,7 +164,7 @@ class PointerKnob:
 
 # ----------------------------------------------------------------------------- toggle switch
 
-def _lever(x, y, up, base_z=13.0, length=46.0, tilt_deg=37.0):
+def _lever(x, y, up, base_z=13.0, length=50.0, tilt_deg=46.0):
     """Height of a chrome bat-handle lever tilted up (up=True) or down, with its visible mask."""
     a = np.radians(tilt_deg)
     lp = length * np.sin(a)

@@ -10,9 +10,9 @@ from PIL import Image, ImageDraw
 import artlib as A
 
 IMG_W, IMG_H, DISP_H = 322, 151, 150
-PIVOT = (161.0, 206.0)
+PIVOT = (161.0, 220.0)
 A0, A1 = -48.0, 48.0             # needle angle at the left and right stops (0 = up)
-R_SCALE = 150.0
+R_SCALE = 162.0
 SS = 3
 
 VUTABLE = [0.052, 0.078, 0.154, 0.227, 0.301, 0.367, 0.449, 0.522, 0.592, 0.648, 0.709, 0.774,
@@ -99,9 +99,9 @@ def _scale_layers(w, h):
         black.radial(angle_for_position(u), R_SCALE - 9, R_SCALE - 1, 1.4)
         if pct in (0, 50, 100) or pct % 20 == 0:
             black.text_at(angle_for_position(u), R_SCALE - 19, str(pct), 10, "cond")
-    black.text(26, 30, "\u2212", 20, "sans_bold")
-    red.text(296, 30, "+", 20, "sans_bold")
-    black.text(161, 116, "VU", 30, "serif_bold")
+    black.text(22, 24, "\u2212", 20, "sans_bold")
+    red.text(300, 24, "+", 20, "sans_bold")
+    black.text(161, 112, "VU", 30, "serif_bold")
     black.text(62, 140, "QUORVANE", 8, "cond_bold")
     black.text(262, 140, "TYPE 4A", 8, "cond")
     return black.mask(w, h), red.mask(w, h)
@@ -150,7 +150,7 @@ def needle(ang, w=IMG_W, h=IMG_H, disp_h=DISP_H, ss=SS):
     along = rx * dx + ry * dy
     perp = np.abs(rx * dy - ry * dx)
     half = 1.35 - 0.55 * A.clamp01((along - 40) / 130)
-    cov = ((along > 20) & (along < 180) & (perp < half)).astype(np.float32)
+    cov = ((along > 20) & (along < 194) & (perp < half)).astype(np.float32)
     cov = A.downsample(cov, ss)
     shadow = A.blur(A.shift(cov, 3, 4), 1.8) * 0.28
     return cov, shadow

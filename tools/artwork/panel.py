@@ -186,7 +186,7 @@ def screw_sprite(radius, phillips=True, black=False, angle=0.0, ss=4):
     x, y, stx, sty = A.sample_grid(size, size, size, size, ss)
     r = np.sqrt(x * x + y * y)
     u = A.clamp01(r / radius)
-    z = np.where(r < radius, 0.35 * radius * np.sqrt(np.clip(1 - u * u, 0, 1)) + 1.0, 0.0)
+    z = np.where(r < radius, 0.22 * radius * np.sqrt(np.clip(1 - u * u, 0, 1)) + 0.08 * radius * A.clamp01((radius - r) / 1.5), 0.0)
     a = np.radians(angle)
     xr = x * np.cos(a) + y * np.sin(a)
     yr = -x * np.sin(a) + y * np.cos(a)
