@@ -426,3 +426,10 @@ def resolve(rgb_ss, a_ss, ss):
     pm = downsample(rgb_ss * a_ss[..., None], ss)
     out = np.where(a[..., None] > 1e-6, pm / np.maximum(a, 1e-6)[..., None], 0.0)
     return out.astype(np.float32), a
+
+
+def edge_fade(h, w, margin):
+    """1 inside, falling smoothly to 0 at the picture's border (for shadows that would be cut)."""
+    ys, xs = np.mgrid[0:h, 0:w].astype(np.float32) + 0.5
+    d = np.minimum.reduce([xs, w - xs, ys, h - ys])
+    return smoothstep(0.0, margin, d)

@@ -23,6 +23,7 @@ def _polar(x, y):
 def _frame_rgba(rgb_ss, a_ss, ss, shadow_a=None):
     rgb, a = A.resolve(rgb_ss, a_ss, ss)
     if shadow_a is not None:
+        shadow_a = shadow_a * A.edge_fade(a.shape[0], a.shape[1], 8.0)
         rgb, a = A.over(rgb, a, np.zeros_like(rgb), shadow_a)
     return rgb, a
 
@@ -157,7 +158,7 @@ class PointerKnob:
         a1 = A.downsample(alpha, self.ss)
         sx = self.disp[0] / self.img_w
         k = 0.4 * S / A.LIGHT[2]
-        shadow = np.maximum(A.drop_shadow(a1, -A.LIGHT[0] * k / sx * 0.8, -A.LIGHT[1] * k * 0.8, 0.10 * S, 0.6),
+        shadow = np.maximum(A.drop_shadow(a1, -A.LIGHT[0] * k / sx * 0.55, -A.LIGHT[1] * k * 0.55, 0.08 * S, 0.6),
                             A.drop_shadow(a1, 1, 1, 1.5, 0.5))
         return _frame_rgba(col, alpha, self.ss, shadow)
 
@@ -211,7 +212,7 @@ def switch_frames(img_w=120, img_h=104, ss=4):
         washer = (r >= 19.8) & (zz < 2.0)
         alb = np.where(washer[..., None], A.rgb(0.50, 0.50, 0.50), alb)
         kenv = np.where(hole & ~lm, 0.05, np.where(washer, 0.45, 0.95)).astype(np.float32)
-        shadow = A.heightfield_shadow(zz, stx, sty, 50.0, steps=28, softness=1.2 * ss, reach=0.55)
+        shadow = A.heightfield_shadow(zz, stx, sty, 50.0, steps=28, softness=1.2 * ss, reach=0.45)
         ao = 0.5 + 0.5 * A.smoothstep(0.0, 9.0, zz)
         col = A.shade(zz, stx, sty, alb * 0.35, ks=0.9, shininess=120.0, kenv=kenv,
                       env_tint=A.rgb(0.95, 0.96, 1.0), ao=ao)
@@ -221,6 +222,7 @@ def switch_frames(img_w=120, img_h=104, ss=4):
         sh = A.downsample(shadow * (1.0 - alpha), ss) * 0.45
         a1 = A.downsample(base_alpha, ss)
         sh = np.maximum(sh, A.drop_shadow(a1, 1, 1, 1.5, 0.5))
+        sh = sh * A.edge_fade(img_h, img_w, 16.0)
         rgb, a = A.over(rgb, a, np.zeros_like(rgb), sh)
         frames.append((rgb, a))
     return frames
@@ -276,10 +278,12 @@ def lamp_frames(img_w=135, img_h=109, disp_w=134, disp_h=108, ss=4):
         rgb, a = A.resolve(col, alpha, ss)
         a1 = A.downsample(alpha, ss)
         sh = np.maximum(A.drop_shadow(a1, 5, 6, 4.0, 0.55), A.drop_shadow(a1, 1, 1, 1.2, 0.5))
+        sh = sh * A.edge_fade(img_h, img_w, 6.0)
         if lit:
             # glow halo around the lamp, laid under the lamp as warm light
             rr = np.sqrt(A.downsample(x, ss) ** 2 + A.downsample(y, ss) ** 2)
-            halo = A.clamp01(0.85 * np.exp(-np.maximum(rr - R_b + 4, 0) / 11.0)) * (rr > R_b - 6)
+            halo = A.clamp01(0.85 * np.exp(-np.maximum(rr - R_b + 4, 0) / 8.0)) * (rr > R_b - 6)
+            halo = halo * A.edge_fade(img_h, img_w, 10.0)
             halo_rgb = np.broadcast_to(A.rgb(1.0, 0.45, 0.12), rgb.shape)
             g_rgb, g_a = A.over(halo_rgb, halo * 0.55, np.zeros_like(rgb), sh * (1 - halo))
             rgb, a = A.over(rgb, a, g_rgb, g_a)

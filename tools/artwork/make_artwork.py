@@ -163,7 +163,7 @@ def contact_sheet():
     log("contact sheet")
     bg = (58, 58, 62, 255)
     rows = []
-    title_font = A.font("cond_bold", 22)
+    title_font = A.font("cond_bold", 15)
 
     def labelled(im, text):
         pad = Image.new("RGBA", (im.width, im.height + 30), bg)

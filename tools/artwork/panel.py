@@ -304,6 +304,9 @@ def _rack_and_base(rng, plate_rect=PLATE):
     # black anodised plate with a fine satin texture
     pn = A.fractal_noise(rng, H, W, (2, 8), (0.5, 0.5))
     plate_col = A.rgb(0.050, 0.050, 0.055) * (1.0 + 0.06 * pn)[..., None]
+    # satin anodising picks up a soft reflection of the light above
+    sheen = 0.035 * np.exp(-(((xs - 0.30 * W) * 0.4 + (ys - 0.1 * H)) / 260.0) ** 2)
+    plate_col = plate_col + sheen[..., None]
     col = A.mix_color(col, plate_col, plate)
     # the plate's shadow on the aluminium
     sh = A.drop_shadow(plate, 3, 4, 4.0, 0.45) * (1.0 - plate)
@@ -314,9 +317,34 @@ def _rack_and_base(rng, plate_rect=PLATE):
     return col, height, plate, slots
 
 
+def wear(col, rng, strength=1.0):
+    """Fine scratches, dust and a few smudges: the marks of a unit that has been used."""
+    s = Print()
+    for _ in range(70):
+        x = rng.uniform(60, W - 60)
+        y = rng.uniform(10, H - 10)
+        ang = rng.normal(90.0, 25.0) if rng.random() < 0.6 else rng.uniform(0, 180)
+        ln = rng.uniform(12, 110)
+        a = np.radians(ang)
+        x1, y1 = x + ln * np.sin(a), y - ln * np.cos(a)
+        s.d.line((x * Q, y * Q, x1 * Q, y1 * Q), fill=int(rng.uniform(90, 200)), width=int(Q * 0.8))
+    scratches = s.mask()
+    col = col + (0.10 * strength * scratches)[..., None]
+    dust = (rng.random((H, W)) < 0.00025).astype(np.float32)
+    dust = A.blur(dust, 0.7) * 3.0
+    col = col + (0.10 * strength * A.clamp01(dust))[..., None] * A.rgb(0.9, 0.88, 0.85)
+    smudge = A.clamp01(A.fractal_noise(rng, H, W, (80, 30), (0.7, 0.3)) - 0.6)
+    col = col * (1.0 - 0.035 * strength * smudge)[..., None]
+    return col
+
+
 def _finish(col, height, illum):
     col = col * shade_heights(height, 0.9)[..., None]
     col = col * illum[..., None]
+    # the light is a little warmer at the top left than at the bottom right
+    ys, xs = np.mgrid[0:H, 0:W].astype(np.float32)
+    t = A.clamp01(0.5 * xs / W + 0.5 * ys / H)[..., None]
+    col = col * A.lerp(A.rgb(1.015, 1.0, 0.975), A.rgb(0.985, 0.995, 1.02), t)
     # warm, slightly lifted blacks like a photograph
     col = col * A.rgb(1.01, 1.0, 0.975) + A.rgb(0.010, 0.009, 0.008)
     return col
@@ -366,7 +394,9 @@ def panel(power_on=True, log=print):
     p = Print()
     legends(p)
     ink = p.mask() * (1.0 - plate)
-    col = A.mix_color(col, INK, ink * 0.93)
+    # screen print is not perfectly even
+    ink_var = 0.86 + 0.14 * A.clamp01(0.5 + 0.5 * A.fractal_noise(rng, H, W, (3, 14), (0.5, 0.5)))
+    col = A.mix_color(col, INK, ink * 0.95 * ink_var)
     height = height + 0.25 * ink          # screen print stands a little proud
     # name on the plate: engraved through the anodising to bright metal
     t = Print()
@@ -377,6 +407,7 @@ def panel(power_on=True, log=print):
     bright = aluminium(np.random.default_rng(5)) * 1.12
     col = A.mix_color(col, bright, eng)
     height = height - 1.2 * eng
+    col = wear(col, np.random.default_rng(77))
     illum = illumination()
     col = _finish(col, height, illum)
     # meter window: the face behind glass (the meter picture covers it in the editor)
@@ -409,12 +440,12 @@ def about(log=print):
     t.text(880, 170, "OSTREL MARK II", 64, "sans_bold", tracking=10)
     t.text(880, 236, "TUBE LEVELING AMPLIFIER WITH OPTICAL GAIN CELL", 19, "cond_bold", tracking=4)
     lines = [
-        ("DESIGNED AND BUILT BY QUORVANE", 17, "cond_bold"),
-        ("Circuit modelling, DSP and panel artwork: the Quorvane team", 17, "cond"),
-        ("Version text uses Source Sans Pro (SIL Open Font License)", 15, "cond"),
-        ("Click anywhere on this plate to return to the panel", 15, "cond"),
+        ("DESIGNED AND BUILT BY QUORVANE", 21, "cond_bold"),
+        ("Circuit modelling, DSP and panel artwork: the Quorvane team", 20, "cond"),
+        ("Version text set in Source Sans Pro (SIL Open Font License)", 18, "cond"),
+        ("Click anywhere on this plate to return to the panel", 18, "cond"),
     ]
-    y = 330
+    y = 326
     for s, size, f in lines:
         t.text(880, y, s, size, f, tracking=1.5)
         y += 40
@@ -428,6 +459,7 @@ def about(log=print):
     fr.rrect(rect[0] + 43, rect[1] + 43, rect[2] - 43, rect[3] - 43, 8, fill=0)
     line = fr.mask()
     col = A.mix_color(col, bright * 0.8, line)
+    col = wear(col, np.random.default_rng(77))
     col = _finish(col, height, illumination())
     _put(col, medallion_sprite(150, ss=3), 1900, 360)
     _rack_screws(col)
