@@ -94,6 +94,7 @@ class RoundKnob:
             z = np.where(eng, z - 0.02 * R, z)
             alb = np.where(eng[..., None], A.rgb(0.01, 0.01, 0.01), alb)
             kenv = np.where(eng, 0.03, kenv)
+            ks = np.where(eng, 0.04, ks)
             ks = np.where(cap_m & ~eng, 0.0, ks)
             kenv = np.where(cap_m & ~eng, 0.16, kenv)
         else:
@@ -165,18 +166,18 @@ class PointerKnob:
 
 # ----------------------------------------------------------------------------- toggle switch
 
-def _lever(x, y, up, base_z=13.0, length=50.0, tilt_deg=46.0):
+def _lever(x, y, up, base_z=14.0, length=50.0, tilt_deg=46.0):
     """Height of a chrome bat-handle lever tilted up (up=True) or down, with its visible mask."""
     a = np.radians(tilt_deg)
     lp = length * np.sin(a)
     lz = length * np.cos(a)
     yy = -y if up else y  # distance along the projected lever direction
     tc = A.clamp01(yy / lp)
-    rr = 5.0 - 1.4 * tc
+    rr = 5.8 - 1.6 * tc
     d2 = x * x + (yy - lp * tc) ** 2
     zc = base_z + lz * tc
     z_cyl = np.where(d2 < rr * rr, zc + np.sqrt(np.maximum(rr * rr - d2, 0.0)), -1.0)
-    rs = 6.2
+    rs = 6.8
     d2s = x * x + (yy - lp) ** 2
     z_tip = np.where(d2s < rs * rs, base_z + lz + np.sqrt(np.maximum(rs * rs - d2s, 0.0)), -1.0)
     z = np.maximum(z_cyl, z_tip)
@@ -187,21 +188,21 @@ def switch_frames(img_w=120, img_h=104, ss=4):
     x, y, stx, sty = A.sample_grid(img_w, img_h, img_w, img_h, ss)
     r, phi = _polar(x, y)
     # washer
-    z = np.where(r < 28.0, 1.6 * A.clamp01((28.0 - r) / 0.8), 0.0)
+    z = np.where(r < 32.0, 1.6 * A.clamp01((32.0 - r) / 0.8), 0.0)
     # hex nut (across flats 31) with a round chamfer on top
     ang = np.arctan2(y, x)
     hexd = np.max(np.stack([np.abs(x * np.cos(k * np.pi / 3) + y * np.sin(k * np.pi / 3))
                             for k in range(3)]), axis=0)
-    nut = A.clamp01((17.5 - hexd) / 0.6)
-    z_nut = 1.6 + np.minimum(6.5, (19.8 - r) * 1.1)
-    z = np.where(nut > 0, np.maximum(z, np.minimum(z_nut, 1.6 + 6.5 * nut)), z)
+    nut = A.clamp01((20.0 - hexd) / 0.6)
+    z_nut = 1.6 + np.minimum(7.5, (22.6 - r) * 1.1)
+    z = np.where(nut > 0, np.maximum(z, np.minimum(z_nut, 1.6 + 7.5 * nut)), z)
     # threaded bushing
-    bush = r < 10.5
-    z_b = 8.1 + 4.5 * A.clamp01((10.5 - r) / 0.6) + 0.25 * np.sin(r * 4.0)
+    bush = r < 12.0
+    z_b = 9.1 + 4.5 * A.clamp01((12.0 - r) / 0.6) + 0.25 * np.sin(r * 4.0)
     z = np.where(bush, np.maximum(z, z_b), z)
-    hole = r < 6.0
-    z = np.where(hole, 9.0, z)
-    base_alpha = (r < 28.0).astype(np.float32)
+    hole = r < 7.0
+    z = np.where(hole, 10.0, z)
+    base_alpha = (r < 32.0).astype(np.float32)
     frames = []
     for up in (True, False):
         zl, lm = _lever(x, y, up)
@@ -209,7 +210,7 @@ def switch_frames(img_w=120, img_h=104, ss=4):
         alpha = np.maximum(base_alpha, lm.astype(np.float32))
         alb = np.broadcast_to(CHROME, r.shape + (3,)).copy()
         alb = np.where((hole & ~lm)[..., None], A.rgb(0.02, 0.02, 0.02), alb)
-        washer = (r >= 19.8) & (zz < 2.0)
+        washer = (r >= 22.6) & (zz < 2.0)
         alb = np.where(washer[..., None], A.rgb(0.50, 0.50, 0.50), alb)
         kenv = np.where(hole & ~lm, 0.05, np.where(washer, 0.45, 0.95)).astype(np.float32)
         shadow = A.heightfield_shadow(zz, stx, sty, 50.0, steps=28, softness=1.2 * ss, reach=0.45)

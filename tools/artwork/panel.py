@@ -117,17 +117,17 @@ def legends(p):
     # medium knobs
     cx, cy = L.display_centre("KnobEmphasis")
     knob_scale(p, "KnobEmphasis", 62, 74, 69, 79, ["0", "", "2", "", "4", "", "6", "", "8", "", "10"],
-               size=16, major_w=2.6, minor_w=1.8)
+               size=17, major_w=2.6, minor_w=1.8)
     p.text(cx, cy + 102, "EMPHASIS", 19, "cond_bold", tracking=3)
     cx, cy = L.display_centre("KnobMakeUp")
     knob_scale(p, "KnobMakeUp", 62, 74, 69, 78,
                ["-50", "-40", "-20", "-10", "-5", "0", "+5", "+10", "+15", "+20", "+30"],
-               size=13.5, major_w=2.4)
+               size=15, major_w=2.4)
     p.text(cx, cy + 102, "MAKE-UP", 19, "cond_bold", tracking=3)
-    p.text(cx, cy - 112, "dB", 13, "cond")
+    p.text(cx, cy - 114, "dB", 14, "cond")
     cx, cy = L.display_centre("KnobWetDry")
     knob_scale(p, "KnobWetDry", 62, 74, 69, 79, ["DRY", "", "20", "", "40", "", "60", "", "80", "", "WET"],
-               size=15, major_w=2.6, minor_w=1.8)
+               size=16, major_w=2.6, minor_w=1.8)
     p.text(cx, cy + 100, "MIX", 19, "cond_bold", tracking=3)
     # selectors
     for name, labels, title, size in (("KnobCellsel", ("A", "B", "C"), "CELL", 21),
