@@ -14,15 +14,6 @@ using namespace OstrelMkII;
 
 namespace
 {
-// Inputs beyond +120 dBFS are clipped and non-finite samples count as silence, so no state of the
-// engine ever leaves the finite range.
-constexpr double inputLimit = 1.0e6;
-
-double sanitise(double x) noexcept
-{
-    return std::isfinite(x) ? std::clamp(x, -inputLimit, inputLimit) : 0.0;
-}
-
 double levelFromSetting(double x) noexcept
 {
     return std::pow(10.0, (60.0 * x - 60.0) / 20.0);
@@ -60,19 +51,6 @@ double settle(const FirstOrder& f, double x) noexcept
     return f.b1 * x - f.a1 * y;
 }
 
-void settleEmphasis(const OstrelMkIIDsp::EmphasisSet& set, double x, std::array<double, 4>& state) noexcept
-{
-    const auto y = settle(set.data(), x, state[0], state[1]);
-    settle(set.data() + 5, y, state[2], state[3]);
-}
-
-double biquad(const double* c, double x, double& s1, double& s2) noexcept
-{
-    const auto y = c[0] * x + s1;
-    s1 = c[1] * x - c[2] * y + s2;
-    s2 = c[3] * x - c[4] * y;
-    return y;
-}
 } // namespace
 
 OstrelMkIIDsp::OstrelMkIIDsp(BaseProcessor* owner)
@@ -84,7 +62,9 @@ OstrelMkIIDsp::OstrelMkIIDsp(BaseProcessor* owner)
     sampleRate = provisionalSampleRate;
     oversampling = oversamplingFactorFor(sampleRate);
     filters = designOversamplingFilters(oversampling);
+    triodeRestingPlate = restingTriodePlate();
     computeCoefficients();
+    resizeScratch();
     setDefaultParameters();
     resetState();
 }
@@ -128,6 +108,7 @@ void OstrelMkIIDsp::prepareToPlay(double newSampleRate, int newBlockSize, int nu
             DSP::CircularBuffer::realloc(std::move(decimatorHistory), numProcessed, filters.order + 1);
         dryDelay =
             DSP::CircularBuffer::realloc(std::move(dryDelay), numProcessed, OstrelMkII::latencySamples);
+        resizeScratch();
         computeCoefficients();
         setDefaultParameters();
     }
@@ -168,10 +149,10 @@ void OstrelMkIIDsp::resetState() noexcept
     side.pending = pending;
     side.active = pending;
     side.incoming = pending;
-    settleEmphasis(side.active, restingTriodePlate(), side.activeState);
+    settleEmphasis(side.active, triodeRestingPlate, side.activeState);
     side.incomingState = side.activeState;
     settle(current.data() + panelB0Index, restingPentodePlate(), side.panelState1, side.panelState2);
-    side.feedbackGain = cellGain(0.0, side.feedbackGain);
+    cellGain(0.0, side.feedbackGain);
     lastGain = restingGain;
 
     const auto stage1Rest = settle(stage1HighPass, tubeLookup(OstrelmkIIAUDIOTRIODE1, tubeGridOffset));
@@ -315,53 +296,6 @@ void OstrelMkIIDsp::setEmphasis(float value) noexcept
     side.emphasisGain = emphasisOutputGain;
 }
 
-void OstrelMkIIDsp::advanceEmphasisFade() noexcept
-{
-    side.fade = std::min(side.fade + emphasisStep, 1.0);
-    if (side.fade >= 1.0 && side.pendingSet)
-    {
-        side.pendingSet = false;
-        side.fade = 0.0;
-        side.active = side.incoming;
-        side.activeState = side.incomingState;
-        side.incoming = side.pending;
-        settleEmphasis(side.incoming, restingTriodePlate(), side.incomingState);
-    }
-}
-
-double OstrelMkIIDsp::processSidechain(double key) noexcept
-{
-    auto& s = side;
-    // Peak-reduction pot, fed from the cell's output: the side chain listens to the reduced signal.
-    s.triodeInput += (key * current[peakGainIndex] * s.feedbackGain - s.triodeInput) * current[peakPotIndex];
-
-    const auto e =
-        tubeLookup(OstrelmkIISCTRIODES, (s.triodeInput - s.triodeCathode) * sidechainTriodeScale + 0.5);
-    s.triodeCathode += ((plateSupplyVolts - e) * triodeCathodeScale - s.triodeCathode) * triodeSmoothing;
-
-    const auto m1 =
-        biquad(s.active.data() + 5, biquad(s.active.data(), e, s.activeState[0], s.activeState[1]),
-               s.activeState[2], s.activeState[3]);
-    const auto m2 =
-        biquad(s.incoming.data() + 5, biquad(s.incoming.data(), e, s.incomingState[0], s.incomingState[1]),
-               s.incomingState[2], s.incomingState[3]);
-    const auto m = (m1 + (m2 - m1) * s.fade) * s.emphasisGain;
-
-    const auto q = tubeLookup(OstrelmkIISCPENTODE, (m - s.pentodeCathode) * pentodeScale + 0.5);
-    s.pentodeCathode += ((plateSupplyVolts - q) * pentodeCathodeScale - s.pentodeCathode) * pentodeSmoothing;
-
-    const auto U = biquad(current.data() + panelB0Index, q, s.panelState1, s.panelState2);
-    const auto light =
-        current[panelBetaIndex] * std::exp(-current[panelAlphaIndex] / (std::abs(U) + panelEpsilon));
-
-    // Square-law resistor memory: fast towards more light, slow back to dark.
-    const auto d = light - s.conductance;
-    s.conductance = std::max(
-        s.conductance + d * d * (d > 0.0 ? current[attackRateIndex] : current[releaseRateIndex]), 0.0);
-
-    return cellGain(s.conductance, s.feedbackGain);
-}
-
 double OstrelMkIIDsp::cellGain(double conductance, double& feedbackGain) const noexcept
 {
     // The cell shunted by 100 k, in series with the "Limit" resistor, loaded by 100 k, after 68 k.
@@ -371,6 +305,12 @@ double OstrelMkIIDsp::cellGain(double conductance, double& feedbackGain) const n
     const auto Z = X * cellLoadOhms / (cellLoadOhms + X);
     feedbackGain = Z / (Z + cellSeriesOhms);
     return feedbackGain * R1 / X;
+}
+
+void OstrelMkIIDsp::settleEmphasis(const EmphasisSet& set, double x, CascadeState& state) noexcept
+{
+    const auto y = settle(set.data(), x, state.s1, state.s2);
+    settle(set.data() + 5, y, state.s3, state.s4);
 }
 
 double OstrelMkIIDsp::restingTriodePlate() noexcept
@@ -383,218 +323,10 @@ double OstrelMkIIDsp::restingPentodePlate() noexcept
     return tubeLookup(OstrelmkIISCPENTODE, -restingPentodeCathode * pentodeScale + tubeGridOffset);
 }
 
-double OstrelMkIIDsp::inputTransformer(ChannelState& state, double x) noexcept
-{
-    const auto flux2 = state.inputFlux * state.inputFlux;
-    const auto flux4 = flux2 * flux2;
-    const auto h = (1.0 - flux4 * flux4) * x;
-    const auto y = transformerHighPass.process(h, state.inputHighPass);
-    state.inputFlux = std::clamp(
-        state.inputFlux + y * inverseSampleRate * inputFluxGain - state.inputFlux * fluxLeak, -1.0, 1.0);
-    return y;
-}
-
-double OstrelMkIIDsp::outputTransformer(ChannelState& state, double x) noexcept
-{
-    const auto flux2 = state.outputFlux * state.outputFlux;
-    const auto flux4 = flux2 * flux2;
-    const auto h = (1.0 - flux4 * flux4) * x;
-    const auto y = transformerHighPass.process(h, state.outputHighPass);
-    state.outputFlux = std::clamp(
-        state.outputFlux + y * inverseSampleRate * outputFluxGain - state.outputFlux * fluxLeak, -1.0, 1.0);
-    return y;
-}
-
-void OstrelMkIIDsp::stepNeedle(double x) noexcept
-{
-    auto& n = needle;
-    const auto& c = n.filter;
-    const auto y = c.b0 * x + c.b1 * n.x1 + c.b2 * n.x2 - c.a1 * n.y1 - c.a2 * n.y2;
-    n.y2 = n.y1;
-    n.y1 = std::clamp(y, 0.0, 1.0);
-    n.x2 = n.x1;
-    n.x1 = x;
-    n.value = y;
-}
-
 void OstrelMkIIDsp::setMeterSel(int selection) noexcept
 {
     meterSelection = std::clamp(selection, 0, 2);
     stepNeedle(vuFeed[meterSelection]);
-}
-
-template <typename Sample>
-void OstrelMkIIDsp::process(int numSamples, const Sample* const* inputs, Sample* const* outputs) noexcept
-{
-    const DSP::ScopedFlushDenormals flushDenormals;
-    const auto N = numProcessed;
-    if (N <= 0 || numSamples <= 0)
-        return;
-
-    const auto K = numKeys;
-    const auto os = oversampling;
-    const auto numOutputs = std::min(numOutputChannels, maxChannels);
-    const auto L = filters.order + 1;
-    const auto inverseN = 1.0 / N;
-    const auto inverseK = K > 0 ? 1.0 / K : 0.0;
-
-    std::array<double, maxChannels> dry{};
-    std::array<std::array<double, OversamplingFilters::maxFactor>, 2 * maxChannels> up{};
-    std::array<std::array<double, OversamplingFilters::maxFactor>, maxChannels> down{};
-    std::array<double, OversamplingFilters::maxFactor> key{};
-
-    const auto upsample = [&](int line, double u)
-    {
-        upsamplerHistory->write(line, u);
-        const auto* h = upsamplerHistory->window(line);
-        for (int j = 0; j < os; ++j)
-        {
-            const auto& taps = filters.up[static_cast<std::size_t>(j)];
-            double sum = 0.0;
-            for (int l = 0; l < OversamplingFilters::historyLength; ++l)
-                sum += taps[static_cast<std::size_t>(l)] * h[OversamplingFilters::historyLength - 1 - l];
-            up[static_cast<std::size_t>(line)][static_cast<std::size_t>(j)] = sum;
-        }
-    };
-
-    for (int s = 0; s < numSamples; ++s)
-    {
-        for (std::size_t i = 0; i < current.size(); ++i)
-            current[i] += (target[i] - current[i]) * smoothing;
-
-        double inputLevel = vuFeed[0], gainLevel = vuFeed[1], outputLevel = vuFeed[2];
-
-        // Read every input of this sample before any output is written: the buffers are shared.
-        for (int ch = 0; ch < N; ++ch)
-        {
-            const auto x = sanitise(static_cast<double>(inputs[ch][s]));
-            dry[static_cast<std::size_t>(ch)] = dryDelay->oldest(ch);
-            dryDelay->write(ch, x);
-            inputLevel = std::max(inputLevel, std::abs(x * vuInputScale));
-            const auto y = inputTransformer(channels[static_cast<std::size_t>(ch)], x);
-            upsample(ch, y * inputScale * fullScaleVolts);
-        }
-        const auto externalKey = extKeyOn && K > 0;
-        if (externalKey)
-            for (int k = 0; k < K; ++k)
-            {
-                const auto x = sanitise(static_cast<double>(inputs[keyInputOffset + k][s]));
-                const auto y = inputTransformer(keyChannels[static_cast<std::size_t>(k)], x);
-                upsample(N + k, y * inputScale * fullScaleVolts);
-            }
-
-        // Stereo link: the key is the mean of the processed channels, faded towards the mean of the
-        // side-chain channels when the external key is on (a mono key keys every channel).
-        for (int j = 0; j < os; ++j)
-        {
-            double sum = 0.0;
-            for (int ch = 0; ch < N; ++ch)
-                sum += up[static_cast<std::size_t>(ch)][static_cast<std::size_t>(j)];
-            auto k = sum * inverseN;
-            if (externalKey)
-            {
-                double keySum = 0.0;
-                for (int kc = 0; kc < K; ++kc)
-                    keySum += up[static_cast<std::size_t>(N + kc)][static_cast<std::size_t>(j)];
-                k += (keySum * inverseK - k) * current[externalKeyIndex];
-            }
-            key[static_cast<std::size_t>(j)] = k;
-        }
-
-        for (int j = 0; j < os; ++j)
-        {
-            advanceEmphasisFade();
-            const auto g = processSidechain(key[static_cast<std::size_t>(j)]);
-            lastGain = g;
-            for (int ch = 0; ch < N; ++ch)
-            {
-                auto& c = channels[static_cast<std::size_t>(ch)];
-                c.pot += (up[static_cast<std::size_t>(ch)][static_cast<std::size_t>(j)] * g *
-                              current[inputGainIndex] -
-                          c.pot) *
-                         current[inputPotIndex];
-                const auto p1 = tubeLookup(OstrelmkIIAUDIOTRIODE1, c.pot * audioTriodeScale + tubeGridOffset);
-                const auto c1 = stage1HighPass.process(p1, c.stage1);
-                const auto p2 = tubeLookup(OstrelmkIIAUDIOTRIODE2, c1 * audioTriodeScale + tubeGridOffset);
-                const auto c2 = c.stage3Output + stage2HighPass.process(p2 - c.stage3Output, c.stage2);
-                const auto p3 = tubeLookup(OstrelmkIIAUDIODRIVERWCF, c2 * driverScale);
-                c.stage3Output = p3;
-                down[static_cast<std::size_t>(ch)][static_cast<std::size_t>(j)] =
-                    stage3HighPass.process(p3, c.stage3);
-            }
-            gainLevel = std::min(gainLevel, g * vuGainScale);
-        }
-
-        for (int ch = 0; ch < N; ++ch)
-        {
-            // The history before this sample's phases enter: the oldest value first, then the newest
-            // backwards. With the symmetric taps this centres the filter on phase 0 of 16 samples ago.
-            const auto* h = decimatorHistory->data(ch) + decimatorHistory->getPosition(ch);
-            auto e = filters.down[0] * h[0];
-            for (int k = 1; k < L; ++k)
-                e += filters.down[static_cast<std::size_t>(k)] * h[L - k];
-            e /= fullScaleVolts;
-            for (int j = 0; j < os; ++j)
-                decimatorHistory->write(ch, down[static_cast<std::size_t>(ch)][static_cast<std::size_t>(j)]);
-
-            auto& c = channels[static_cast<std::size_t>(ch)];
-            const auto y = outputTransformer(c, e);
-            const auto wet = y * outputScale * current[makeupIndex];
-            const auto d = dry[static_cast<std::size_t>(ch)];
-            const auto mixed = d + (wet - d) * current[mixIndex];
-            outputLevel = std::max(outputLevel, std::abs(mixed * vuInputScale));
-            outputs[ch][s] = static_cast<Sample>(d + (mixed - d) * current[powerIndex]);
-        }
-        // Outputs beyond the processed channels repeat them (mono in, stereo out).
-        for (int o = N; o < numOutputs; ++o)
-            outputs[o][s] = outputs[o % N][s];
-
-        const double levels[3] = {inputLevel, gainLevel, outputLevel};
-        stepNeedle(std::abs(levels[meterSelection]));
-    }
-}
-
-template <typename Sample>
-void OstrelMkIIDsp::processBypassed(int numSamples, const Sample* const* inputs,
-                                    Sample* const* outputs) noexcept
-{
-    const DSP::ScopedFlushDenormals flushDenormals;
-    const auto N = numProcessed;
-    if (N <= 0)
-        return;
-    const auto numOutputs = std::min(numOutputChannels, maxChannels);
-    for (int s = 0; s < numSamples; ++s)
-    {
-        for (int ch = 0; ch < N; ++ch)
-        {
-            const auto x = sanitise(static_cast<double>(inputs[ch][s]));
-            const auto delayed = dryDelay->oldest(ch);
-            dryDelay->write(ch, x);
-            outputs[ch][s] = static_cast<Sample>(delayed);
-        }
-        for (int o = N; o < numOutputs; ++o)
-            outputs[o][s] = outputs[o % N][s];
-    }
-}
-
-void OstrelMkIIDsp::processFloat(int numSamples, const float* const* inputs, float* const* outputs)
-{
-    process(numSamples, inputs, outputs);
-}
-
-void OstrelMkIIDsp::processDouble(int numSamples, const double* const* inputs, double* const* outputs)
-{
-    process(numSamples, inputs, outputs);
-}
-
-void OstrelMkIIDsp::processBypassedFloat(int numSamples, const float* const* inputs, float* const* outputs)
-{
-    processBypassed(numSamples, inputs, outputs);
-}
-
-void OstrelMkIIDsp::processBypassedDouble(int numSamples, const double* const* inputs, double* const* outputs)
-{
-    processBypassed(numSamples, inputs, outputs);
 }
 
 double OstrelMkIIDsp::needlePosition(double needleValue) noexcept

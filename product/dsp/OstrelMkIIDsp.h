@@ -2,11 +2,13 @@
 
 #include "OstrelMkIIConstants.h"
 #include "OstrelMkIIFilters.h"
+#include "OstrelMkIITubeCurves.h"
 #include "qva_dsp/BaseDsp.h"
 #include "qva_dsp/CircularBuffer.h"
 
 #include <array>
 #include <memory>
+#include <vector>
 
 namespace QVA
 {
@@ -23,6 +25,12 @@ public:
     // Coefficients of the emphasis network: two sections of b0, b1, a1, b2, a2.
     using EmphasisSet = std::array<double, 10>;
 
+    // States of the two emphasis sections (s1, s2 of the first, then of the second).
+    struct CascadeState
+    {
+        double s1 = 0.0, s2 = 0.0, s3 = 0.0, s4 = 0.0;
+    };
+
     struct SideChainState
     {
         double triodeInput = 0.0;
@@ -30,8 +38,8 @@ public:
         EmphasisSet active{};
         EmphasisSet incoming{};
         EmphasisSet pending{};
-        std::array<double, 4> activeState{}; // s1, s2 of each section
-        std::array<double, 4> incomingState{};
+        CascadeState activeState;
+        CascadeState incomingState;
         double fade = 1.0; // 0 plays the active set, 1 the incoming one
         bool pendingSet = true;
         double emphasisGain = OstrelMkII::emphasisOutputGain;
@@ -103,30 +111,64 @@ private:
         double x1 = 0.0, x2 = 0.0, y1 = 0.0, y2 = 0.0, value = 0.0;
     };
 
+    // Audio runs in chunks of at most chunkLength samples. Per chunk: the smoothed values of every
+    // sample, the inputs with the dry delay, transformers and interpolation, the keys; then the
+    // oversampled steps (side chain and tube stages, the one serial chain of the engine); then the
+    // decimation and the outputs. Channel pairs share two-lane arithmetic.
+    static constexpr int chunkLength = 64;
+    // Stride of the smoothed values: 19 used, padded to pairs.
+    static constexpr int smoothedStride = 20;
+
     template <typename Sample>
     void process(int numSamples, const Sample* const* inputs, Sample* const* outputs) noexcept;
     template <typename Sample>
     void processBypassed(int numSamples, const Sample* const* inputs, Sample* const* outputs) noexcept;
+    template <typename Sample>
+    void processChunk(int offset, int n, const Sample* const* inputs, Sample* const* outputs) noexcept;
+    void smoothChunk(int n) noexcept;
+    template <typename Sample> void readInputs(int offset, int n, const Sample* const* inputs) noexcept;
+    template <int factor> void upsampleChunk(int n, int pairs) noexcept;
+    void computeKeys(int n) noexcept;
+    template <int factor, int pairs> void runSteps(int n) noexcept;
+    template <int factor> void decimateChunk(int n) noexcept;
+    template <int factor> void oversampledChunk(int n, int upsamplerPairs) noexcept;
+    template <typename Sample> void writeOutputs(int offset, int n, Sample* const* outputs) noexcept;
+    void storeHistories(int n) noexcept;
+    void resizeScratch();
 
     void computeChannelRoles(int numInputs, int numOutputs, int& main, int& keys) const noexcept;
     void computeCoefficients() noexcept;
     void resetState() noexcept;
     void setCell(int cell) noexcept;
-    void advanceEmphasisFade() noexcept;
     // Audio gain of the resistor network for a cell conductance; also gives the feedback gain.
     double cellGain(double conductance, double& feedbackGain) const noexcept;
+    // One side-chain step on a state with the fields of SideChainState (the engine's, or a copy in
+    // locals for a chunk), the emphasis sets and the smoothed values c (indices as `current`).
+    template <typename State>
+    static double sideChainStep(State& s, const double* active, const double* incoming, double key,
+                                const double* c, double triodeSmoothing, double pentodeSmoothing,
+                                const OstrelMkII::TubeCurves& curves) noexcept;
+    // Advances the emphasis crossfade by one step; a pending design starts when the running fade ends.
+    template <typename State>
+    static void advanceFade(State& s, EmphasisSet& active, EmphasisSet& incoming, const EmphasisSet& pending,
+                            double step, double restingPlate) noexcept;
+    // States of the emphasis cascade settled on a constant input.
+    static void settleEmphasis(const EmphasisSet& set, double x, CascadeState& state) noexcept;
     // Plate voltages of the side-chain triode and pentode at rest (no key).
     static double restingTriodePlate() noexcept;
     static double restingPentodePlate() noexcept;
+    // Inputs beyond +120 dBFS are clipped and non-finite samples count as silence, so no state of the
+    // engine ever leaves the finite range.
+    static double sanitise(double x) noexcept;
     void stepNeedle(double x) noexcept;
     double oversampledRate() const noexcept { return sampleRate * oversampling; }
 
     // Transformer with core saturation: the flux (-1..1) integrates the output and thins the drive.
-    double inputTransformer(ChannelState& state, double x) noexcept;
-    double outputTransformer(ChannelState& state, double x) noexcept;
+    double inputTransformer(ChannelState& state, double x) const noexcept;
+    double outputTransformer(ChannelState& state, double x) const noexcept;
 
-    std::array<double, OstrelMkII::numSmoothedValues> current{};
-    std::array<double, OstrelMkII::numSmoothedValues> target{};
+    std::array<double, smoothedStride> current{};
+    std::array<double, smoothedStride> target{};
     double smoothing = 0.0;
 
     bool formatChanged = true;
@@ -161,6 +203,23 @@ private:
 
     SideChainState side;
     double lastGain = OstrelMkII::restingGain;
+    double triodeRestingPlate = 0.0;
+    const OstrelMkII::TubeCurves* curves = &OstrelMkII::tubeCurves();
+
+    // Chunk scratch, sized by the preparation. Lane-paired buffers hold two channels per time step.
+    int numLanePairs = 0;               // processed and key channels, for the interpolator
+    int numChannelPairs = 0;            // processed channels
+    int upsamplerStride = 0;            // doubles per lane pair of upsamplerInput
+    int decimatorStride = 0;            // doubles per lane pair of decimatorInput
+    std::vector<double> smoothedValues; // chunkLength x smoothedStride
+    std::vector<double> dryValues;      // chunkLength x processed channels
+    std::vector<double> inputLevels, gainLevels;
+    std::vector<double> upsamplerInput; // per pair: 32 samples of history, then the chunk
+    std::vector<double> upsamplerTaps;  // [phase][tap] each in both lanes
+    std::vector<double> upsampled;      // [sample][phase][pair][lane]
+    std::vector<double> keyValues;      // [sample][phase]
+    std::vector<double> decimatorInput; // per pair: order + 1 values of history, then the chunk
+    std::vector<double> decimated;      // [sample][pair][lane]
 
     Needle needle;
 };

@@ -339,7 +339,7 @@ inline void ReferenceEngine::resetState() noexcept
     settleEmphasis(side.active, restingTriodePlate(), side.activeState);
     side.incomingState = side.activeState;
     settle(current.data() + panelB0Index, restingPentodePlate(), side.panelState1, side.panelState2);
-    side.feedbackGain = cellGain(0.0, side.feedbackGain);
+    cellGain(0.0, side.feedbackGain);
     lastGain = restingGain;
 
     const auto stage1Rest = settle(stage1HighPass, tubeLookup(OstrelmkIIAUDIOTRIODE1, tubeGridOffset));
