@@ -304,11 +304,11 @@ def shade(height, step_x, step_y, albedo, ks=0.3, shininess=40.0, kenv=0.0, env_
     if aniso_tangent is not None:
         tx, ty = aniso_tangent
         th = tx * HALF[0] + ty * HALF[1]
-        spec = np.power(np.clip(1.0 - th * th, 0.0, 1.0), aniso_exp * 0.5) * ndl
+        hilite = np.power(np.clip(1.0 - th * th, 0.0, 1.0), aniso_exp * 0.5) * ndl
     else:
         ndh = np.maximum(nx * HALF[0] + ny * HALF[1] + nz * HALF[2], 0.0)
-        spec = np.power(ndh, shininess)
-    col = col + (np.asarray(ks, np.float32) * spec)[..., None] * rgb(1.0, 0.97, 0.92)
+        hilite = np.power(ndh, shininess)
+    col = col + (np.asarray(ks, np.float32) * hilite)[..., None] * rgb(1.0, 0.97, 0.92)
     if np.any(np.asarray(kenv) > 0):
         # reflection of the view vector (0, 0, 1)
         rx, ry, rz = 2 * nz * nx, 2 * nz * ny, 2 * nz * nz - 1.0

@@ -109,9 +109,9 @@ class RoundKnob:
         col = A.shade(z, self.stx, self.sty, alb, ks=ks, shininess=22.0, kenv=kenv, ao=ao)
         col = col + A.shade(z, self.stx, self.sty, np.zeros_like(alb), ks=0.35 * (~cap_m), shininess=160.0, ambient=0.0, kd=0.0)
         if self.cap:
-            spec = A.shade(z, self.stx, self.sty, np.zeros_like(alb), ks=0.55, kenv=0.0,
+            hilite = A.shade(z, self.stx, self.sty, np.zeros_like(alb), ks=0.55, kenv=0.0,
                            ambient=0.0, kd=0.0, aniso_tangent=self.tangent, aniso_exp=18.0)
-            col = col + spec * cap_m[..., None]
+            col = col + hilite * cap_m[..., None]
         return _frame_rgba(col, self.alpha, self.ss, self.shadow)
 
 
