@@ -99,6 +99,14 @@ int BaseEditor::getControlParameterIndex(juce::Component& component)
     return -1;
 }
 
+// A wrapper converts the editor's logical size with the desktop scale only when the editor's
+// bounds change; a passing change of height makes it do so (resized() restores the height).
+void BaseEditor::announceSize()
+{
+    setSize(editorWidth, editorHeight + 1);
+    setSize(editorWidth, editorHeight);
+}
+
 void BaseEditor::timerCallback()
 {
     auto* dsp = baseProcessor.getDsp();

@@ -31,6 +31,9 @@ public:
     // Stores the meter under its index (replacing any meter stored there) and starts the timer.
     void addMeter(Meter* meter, int meterIndex);
 
+    // Makes whatever holds the editor hear of its size again, after the desktop scale changed.
+    void announceSize();
+
     // The host's parameter number of the control's parameter, -1 for a control without one.
     int getControlParameterIndex(juce::Component& component) override;
 

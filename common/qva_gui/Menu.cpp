@@ -27,6 +27,29 @@ constexpr SizeChoice sizeChoices[] = {
     {Menu::sizeL, "l", 1.1},   {Menu::sizeXL, "xl", 1.5}, {Menu::sizeXXL, "xxl", 2.0},
 };
 
+void collectEditors(juce::Component& component,
+                    juce::Array<juce::Component::SafePointer<BaseEditor>>& editors)
+{
+    if (auto* editor = dynamic_cast<BaseEditor*>(&component))
+        editors.add(editor);
+    for (auto* child : component.getChildren())
+        collectEditors(*child, editors);
+}
+
+// When the global factor changes, JUCE keeps each open window at its pixel size and shrinks or
+// grows its content to fit, which would cut the fixed-size editors off. Every open editor therefore
+// re-announces its size; the window or plug-in wrapper holding it then takes the scaled size.
+void rescaleOpenEditors()
+{
+    juce::Array<juce::Component::SafePointer<BaseEditor>> editors;
+    for (int i = juce::ComponentPeer::getNumPeers(); --i >= 0;)
+        if (auto* peer = juce::ComponentPeer::getPeer(i))
+            collectEditors(peer->getComponent(), editors);
+    for (auto& editor : editors)
+        if (editor != nullptr)
+            editor->announceSize();
+}
+
 const SizeChoice& sizeFor(Menu::MenuChoice choice)
 {
     for (const auto& size : sizeChoices)
@@ -187,7 +210,11 @@ void Menu::setUiSize(MenuChoice choice)
     const auto& size = sizeFor(choice);
     uiSize = size.choice;
     // Global: every editor window of the host process is rescaled, other instances' included.
-    juce::Desktop::getInstance().setGlobalScaleFactor(static_cast<float>(size.scale));
+    auto& desktop = juce::Desktop::getInstance();
+    const auto previousScale = desktop.getGlobalScaleFactor();
+    desktop.setGlobalScaleFactor(static_cast<float>(size.scale));
+    if (desktop.getGlobalScaleFactor() != previousScale)
+        rescaleOpenEditors();
     settings->setProperty(guiSizeKey, size.text);
 }
 

@@ -65,17 +65,15 @@ inline bool isFullyTransparent(const juce::Image& image)
 }
 
 // A window on the (virtual) display holding one component at its own position, so that mouse
-// input reaches it through the window's peer exactly as the system would deliver it.
+// input reaches it through the window's peer exactly as the system would deliver it. Like a
+// plug-in wrapper, the window keeps the size of its content (plus a margin).
 class TestWindow
 {
 public:
-    explicit TestWindow(juce::Component& content, juce::Rectangle<int> windowBounds = {})
+    explicit TestWindow(juce::Component& content)
     {
-        if (windowBounds.isEmpty())
-            windowBounds = content.getBounds().withPosition(0, 0).withSize(content.getRight() + 10,
-                                                                           content.getBottom() + 10);
-        holder.setBounds(windowBounds.withPosition(40, 40));
         holder.addAndMakeVisible(content);
+        holder.setBounds(40, 40, content.getRight() + Holder::margin, content.getBottom() + Holder::margin);
         holder.addToDesktop(0);
         holder.setVisible(true);
     }
@@ -90,7 +88,16 @@ public:
     juce::Component& component() { return holder; }
 
 private:
-    juce::Component holder;
+    struct Holder : juce::Component
+    {
+        void childBoundsChanged(juce::Component* child) override
+        {
+            setSize(child->getRight() + margin, child->getBottom() + margin);
+        }
+        static constexpr int margin = 10;
+    };
+
+    Holder holder;
 };
 
 // Drives the system's mouse through a window's peer: JUCE then finds the component under the
