@@ -1,6 +1,7 @@
 #include "OstrelMkIIProcessor.h"
 
 #include "OstrelMkIIDsp.h"
+#include "OstrelMkIIEditor.h"
 #include "OstrelMkIIParameters.h"
 #include "OstrelMkIIPrograms.h"
 
@@ -47,7 +48,7 @@ bool OstrelMkIIProcessor::isBusesLayoutSupported(const BusesLayout& layout) cons
 
 juce::AudioProcessorEditor* OstrelMkIIProcessor::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor(*this);
+    return new OstrelMkIIEditor(*this);
 }
 
 void OstrelMkIIProcessor::createParameters()
