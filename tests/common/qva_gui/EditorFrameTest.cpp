@@ -147,11 +147,21 @@ TEST_F(EditorFrame, TheAboutOverlayStartsBehindEverythingAndComesForwardFromItsB
     EXPECT_EQ(editor->getIndexOfChildComponent(&editor->about), 0);
 }
 
+TEST_F(EditorFrame, TheBannerOpensTheMakersSite)
+{
+    juce::StringArray launched;
+    editor->menu.launchUrl = [&launched](const juce::URL& url) { launched.add(url.toString(false)); };
+    editor->bannerButton.triggerClick();
+    pumpMessages();
+    EXPECT_EQ(launched, juce::StringArray("https://quorvane.example"));
+}
+
 TEST_F(EditorFrame, AboutShowsTheVersionText)
 {
     EXPECT_EQ(editor->about.versionLabel.getText(), "VERSION 3.0.0 BUILD 336");
     EXPECT_EQ(editor->about.versionLabel.getHeight(), 14);
     EXPECT_EQ(editor->about.versionLabel.getFont().getHeight(), 14.0f);
+    EXPECT_EQ(editor->about.versionLabel.getFont().getTypefacePtr()->getName(), "Source Sans Pro");
     EXPECT_GT(editor->about.versionLabel.getWidth(), 100);
     EXPECT_EQ(editor->about.aboutImage.getName(), "AboutBackground");
 
