@@ -13,7 +13,7 @@ cmake --build build --parallel "$jobs"
 xvfb-run -a -s "-screen 0 1920x1080x24" ctest --test-dir build --output-on-failure --parallel "$jobs"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTREL_SANITIZE=ON -DOSTREL_BUILD_BENCH=OFF
-cmake --build build-asan --parallel "$jobs" --target processor_tests engine_tests qva_dsp_tests qva_gui_tests editor_tests
+cmake --build build-asan --parallel "$jobs" --target processor_tests engine_tests engine_realtime_tests qva_dsp_tests qva_gui_tests editor_tests
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     xvfb-run -a -s "-screen 0 1920x1080x24" \
     ctest --test-dir build-asan --output-on-failure --parallel "$jobs" -L 'processor|engine|gui'
