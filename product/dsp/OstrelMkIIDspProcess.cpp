@@ -382,9 +382,25 @@ template <int factor, int pairs> void OstrelMkIIDsp::runSteps(int n) noexcept
     const auto gridOffset = Double2::broadcast(tubeGridOffset);
     const auto driver = Double2::broadcast(driverScale);
 
+    // A sample's stage outputs and gain level are stored one sample later, when their values are long
+    // computed: a store still waiting for its data can hold up a later load whose address happens to
+    // match it in the low bits, and the loads here feed the side chain.
+    Double2 held[factor][pairs];
+    double heldGainLevel = 0.0;
+    const auto flush = [&](int sample)
+    {
+        auto* down = decimatorInput.data() + (historyLength + sample * factor) * 2;
+        for (int j = 0; j < factor; ++j)
+            for (int p = 0; p < pairs; ++p)
+                held[j][p].store(down + j * 2 + p * decimatorStride);
+        gainLevels[static_cast<std::size_t>(sample)] = heldGainLevel;
+    };
+
     auto g = lastGain;
     for (int t = 0; t < n; ++t)
     {
+        if (t > 0)
+            flush(t - 1);
         const auto* c = smoothedValues.data() + t * smoothedStride;
         const auto inputGain = Double2::broadcast(c[inputGainIndex]);
         const auto inputPot = Double2::broadcast(c[inputPotIndex]);
@@ -400,7 +416,6 @@ template <int factor, int pairs> void OstrelMkIIDsp::runSteps(int n) noexcept
             // does not feed the side chain, so it runs in the shadow of the next step's chain.
             const auto gain = Double2::broadcast(g);
             const auto* up = upsampled.data() + phase * numLanePairs * 2;
-            auto* down = decimatorInput.data() + (historyLength + phase) * 2;
             for (int p = 0; p < pairs; ++p)
             {
                 auto& l = lanes[p];
@@ -411,12 +426,14 @@ template <int factor, int pairs> void OstrelMkIIDsp::runSteps(int n) noexcept
                 const auto c2 = l.stage3Output + hp2.process(p2 - l.stage3Output, l.stage2);
                 const auto p3 = tubes.driver(c2 * driver);
                 l.stage3Output = p3;
-                hp3.process(p3, l.stage3).store(down + p * decimatorStride);
+                held[j][p] = hp3.process(p3, l.stage3);
             }
             gainLevel = std::min(gainLevel, g * vuGainScale);
         }
-        gainLevels[static_cast<std::size_t>(t)] = gainLevel;
+        heldGainLevel = gainLevel;
     }
+    if (n > 0)
+        flush(n - 1);
 
     copyChain(s, side);
     side.active = active;
