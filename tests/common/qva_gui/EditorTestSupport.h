@@ -1,5 +1,7 @@
 #pragma once
 
+#include <unistd.h>
+
 #include "GuiTestSupport.h"
 
 #include "qva_base_processor/BaseProcessor.h"
@@ -120,7 +122,8 @@ public:
     TemporaryHome()
         : previous(juce::SystemStats::getEnvironmentVariable("HOME", {})),
           folder(juce::File::getSpecialLocation(juce::File::tempDirectory)
-                     .getNonexistentChildFile("qva-home", {}, false))
+                     .getChildFile("qva-home-" + juce::String(static_cast<int>(getpid()))
+                                   + "-" + juce::String::toHexString(juce::Random::getSystemRandom().nextInt64())))
     {
         folder.createDirectory();
         setenv("HOME", folder.getFullPathName().toRawUTF8(), 1);
