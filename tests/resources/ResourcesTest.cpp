@@ -85,8 +85,8 @@ void expectTableMatchesFolder(const char* const* identifiers, const char* const*
         EXPECT_EQ(std::memcmp(data, onDisk.getData(), onDisk.getSize()), 0) << fileNames[i];
         EXPECT_EQ(juce::String(identifiers[i]), juce::String(fileNames[i]).replaceCharacter('.', '_'));
         if (i > 0)
-            EXPECT_LT(std::strcmp(fileNames[i - 1], fileNames[i]), 0)
-                << "listed in ascending file-name order";
+            EXPECT_LT(std::strcmp(identifiers[i - 1], identifiers[i]), 0)
+                << "listed in ascending byte order of the identifiers";
     }
 
     juce::StringArray present;
