@@ -39,6 +39,27 @@ std::unique_ptr<CircularBuffer> CircularBuffer::realloc(std::unique_ptr<Circular
     return line;
 }
 
+void CircularBuffer::write(int channel, const double* values, int count, int stride) noexcept
+{
+    // Only the last `length` values survive a long run.
+    if (count > length)
+    {
+        values += static_cast<std::ptrdiff_t>(count - length) * stride;
+        positions[channel] = (positions[channel] + count - length) % length;
+        count = length;
+    }
+    auto* line = channels[channel];
+    auto p = positions[channel];
+    for (int i = 0; i < count; ++i, values += stride)
+    {
+        line[p] = *values;
+        line[p + length] = *values;
+        if (++p == length)
+            p = 0;
+    }
+    positions[channel] = p;
+}
+
 void CircularBuffer::clear() noexcept
 {
     if (storage == nullptr)

@@ -42,6 +42,9 @@ public:
             p = 0;
     }
 
+    // Writes count values in order, the same as count calls of write(); `stride` steps through the source.
+    void write(int channel, const double* values, int count, int stride = 1) noexcept;
+
     // The value about to be overwritten by the next write: written `length` writes ago.
     double oldest(int channel) const noexcept { return channels[channel][positions[channel]]; }
 

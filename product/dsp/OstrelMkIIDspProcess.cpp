@@ -399,9 +399,14 @@ template <int factor, int pairs> void OstrelMkIIDsp::runSteps(int n) noexcept
     auto g = lastGain;
     for (int t = 0; t < n; ++t)
     {
+        // The sample's smoothed values and keys are copied before anything of this sample is stored,
+        // so that the chain never waits on a load that the processor must check against a store.
+        double c[smoothedStride];
+        std::copy_n(smoothedValues.data() + t * smoothedStride, smoothedStride, c);
+        double keys[factor];
+        std::copy_n(keyValues.data() + t * factor, factor, keys);
         if (t > 0)
             flush(t - 1);
-        const auto* c = smoothedValues.data() + t * smoothedStride;
         const auto inputGain = Double2::broadcast(c[inputGainIndex]);
         const auto inputPot = Double2::broadcast(c[inputPotIndex]);
         auto gainLevel = vuFeed[1];
@@ -409,8 +414,7 @@ template <int factor, int pairs> void OstrelMkIIDsp::runSteps(int n) noexcept
         {
             const auto phase = t * factor + j;
             advanceFade(s, active, incoming, side.pending, step, restingPlate);
-            g = sideChainStep(s, active.data(), incoming.data(), keyValues[static_cast<std::size_t>(phase)],
-                              c, kTri, kPen, tubes);
+            g = sideChainStep(s, active.data(), incoming.data(), keys[j], c, kTri, kPen, tubes);
 
             // Both channels of a pair through the gain pot and the three stages at once; this work
             // does not feed the side chain, so it runs in the shadow of the next step's chain.
@@ -526,15 +530,13 @@ void OstrelMkIIDsp::storeHistories(int n) noexcept
     for (int l = 0; l < lanes; ++l)
     {
         const auto* line = upsamplerInput.data() + (l / 2) * upsamplerStride + upsamplerLead * 2 + (l & 1);
-        for (int s = 0; s < n; ++s)
-            upsamplerHistory->write(l, line[s * 2]);
+        upsamplerHistory->write(l, line, n, 2);
     }
     const auto L = filters.order + 1;
     for (int ch = 0; ch < numProcessed; ++ch)
     {
         const auto* line = decimatorInput.data() + (ch / 2) * decimatorStride + L * 2 + (ch & 1);
-        for (int t = 0; t < n * oversampling; ++t)
-            decimatorHistory->write(ch, line[t * 2]);
+        decimatorHistory->write(ch, line, n * oversampling, 2);
     }
 }
 

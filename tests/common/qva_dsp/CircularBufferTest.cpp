@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <new>
+#include <vector>
 
 using QVA::DSP::CircularBuffer;
 
@@ -45,6 +46,31 @@ TEST(CircularBuffer, ReadsBackWithoutWrappingThroughTheMirror)
         for (int i = 0; i < length; ++i)
             ASSERT_EQ(line->data(0)[i], line->data(0)[i + length]) << "mirror broken at " << i;
     }
+}
+
+TEST(CircularBuffer, RunOfValuesEqualsSingleWrites)
+{
+    // Runs shorter and longer than the line, from a strided source, starting at various positions.
+    std::vector<double> source(200);
+    for (std::size_t i = 0; i < source.size(); ++i)
+        source[i] = static_cast<double>(i) * 0.5 + 1.0;
+    for (const int count : {0, 1, 5, 7, 8, 9, 31, 50})
+        for (const int lead : {0, 3, 6})
+        {
+            auto single = makeLine(1, 7);
+            auto run = makeLine(1, 7);
+            for (int i = 0; i < lead; ++i)
+            {
+                single->write(0, -1.0 - i);
+                run->write(0, -1.0 - i);
+            }
+            for (int i = 0; i < count; ++i)
+                single->write(0, source[static_cast<std::size_t>(2 * i)]);
+            run->write(0, source.data(), count, 2);
+            EXPECT_EQ(run->getPosition(0), single->getPosition(0)) << count << " after " << lead;
+            for (int i = 0; i < 14; ++i)
+                EXPECT_EQ(run->data(0)[i], single->data(0)[i]) << count << " after " << lead << " at " << i;
+        }
 }
 
 TEST(CircularBuffer, ClearZeroesAndRewinds)
