@@ -1,7 +1,6 @@
 #include "OstrelMkIIDsp.h"
 
 #include "OstrelMkIITubeTables.h"
-#include "qva_dsp/FlushDenormals.h"
 #include "qva_dsp/PolyRoots.h"
 
 #include <algorithm>
@@ -50,7 +49,6 @@ double settle(const FirstOrder& f, double x) noexcept
     const auto y = (f.b0 + f.b1) / (1.0 + f.a1) * x;
     return f.b1 * x - f.a1 * y;
 }
-
 } // namespace
 
 OstrelMkIIDsp::OstrelMkIIDsp(BaseProcessor* owner)
