@@ -1,5 +1,7 @@
 #include "HostedPlugin.h"
 
+#include "support/ExpectedPrograms.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -108,27 +110,7 @@ TEST_P(HostedOstrel, ListsElevenParametersWithGainReductionFirstAndTheirTexts)
 
 TEST_P(HostedOstrel, OffersTheTwentyOneFactoryPrograms)
 {
-    const juce::StringArray names{"Default",
-                                  "Bass Drum",
-                                  "Snare Drum",
-                                  "Toms",
-                                  "Voice",
-                                  "Voice Backings",
-                                  "Bass Shaper",
-                                  "Noisy Snare",
-                                  "Slight Compression",
-                                  "Tone Stabilizer",
-                                  "Hefty 808",
-                                  "Bass Cruiser",
-                                  "Beat Glue",
-                                  "Drum Push",
-                                  "Sustained Key",
-                                  "Vintage Warmth",
-                                  "Sibilant Vox",
-                                  "Acoustic Guitar",
-                                  "Drum Group",
-                                  "Strings",
-                                  "Pump"};
+    const auto names = expectedProgramNames();
     ASSERT_EQ(plugin->getNumPrograms(), 21);
     juce::StringArray seen;
     for (int i = 0; i < 21; ++i)

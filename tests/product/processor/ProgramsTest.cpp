@@ -1,5 +1,7 @@
 #include "ProcessorTestSupport.h"
 
+#include "support/ExpectedPrograms.h"
+
 #include <gtest/gtest.h>
 
 namespace
@@ -7,27 +9,7 @@ namespace
 TEST(Programs, TwentyOneFactoryProgramsInOrderWithClampedNames)
 {
     OstrelMkIIProcessor processor;
-    const juce::StringArray names{"Default",
-                                  "Bass Drum",
-                                  "Snare Drum",
-                                  "Toms",
-                                  "Voice",
-                                  "Voice Backings",
-                                  "Bass Shaper",
-                                  "Noisy Snare",
-                                  "Slight Compression",
-                                  "Tone Stabilizer",
-                                  "Hefty 808",
-                                  "Bass Cruiser",
-                                  "Beat Glue",
-                                  "Drum Push",
-                                  "Sustained Key",
-                                  "Vintage Warmth",
-                                  "Sibilant Vox",
-                                  "Acoustic Guitar",
-                                  "Drum Group",
-                                  "Strings",
-                                  "Pump"};
+    const auto names = expectedProgramNames();
     ASSERT_EQ(processor.getNumPrograms(), 21);
     EXPECT_EQ(processor.getCurrentProgram(), 0);
     for (int i = 0; i < 21; ++i)
