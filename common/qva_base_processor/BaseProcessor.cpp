@@ -102,8 +102,8 @@ bool BaseProcessor::bufferHoldsPreparedChannels(int numChannels) const noexcept
 void BaseProcessor::updatePlayingFlag()
 {
     bool playing = false;
-    if (auto* playHead = getPlayHead())
-        if (const auto position = playHead->getPosition())
+    if (auto* head = getPlayHead())
+        if (const auto position = head->getPosition())
             playing = position->getIsPlaying();
     dsp->isPlaying = playing;
 }
