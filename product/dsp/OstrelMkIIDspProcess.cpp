@@ -314,23 +314,9 @@ struct ChainLocals
     double emphasisGain, pentodeCathode, panelState1, panelState2, conductance, feedbackGain;
 };
 
-void copyChain(const OstrelMkIIDsp::SideChainState& from, ChainLocals& to) noexcept
-{
-    to.triodeInput = from.triodeInput;
-    to.triodeCathode = from.triodeCathode;
-    to.activeState = from.activeState;
-    to.incomingState = from.incomingState;
-    to.fade = from.fade;
-    to.pendingSet = from.pendingSet;
-    to.emphasisGain = from.emphasisGain;
-    to.pentodeCathode = from.pentodeCathode;
-    to.panelState1 = from.panelState1;
-    to.panelState2 = from.panelState2;
-    to.conductance = from.conductance;
-    to.feedbackGain = from.feedbackGain;
-}
-
-void copyChain(const ChainLocals& from, OstrelMkIIDsp::SideChainState& to) noexcept
+// Copies the running side-chain state between the engine and the block's locals, either way; the
+// emphasis coefficient sets stay in the engine.
+template <typename From, typename To> void copyChain(const From& from, To& to) noexcept
 {
     to.triodeInput = from.triodeInput;
     to.triodeCathode = from.triodeCathode;
